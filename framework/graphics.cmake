@@ -1,0 +1,1 @@
+# framework_graphics
