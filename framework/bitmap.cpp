@@ -27,11 +27,12 @@ void TBitmap::Assign(TPersistent* Source) {
     return;
   }
   if (source == this) return;
+  // The old picture leaves this canvas's DC before it may be deleted (a GDI bitmap still
+  // selected cannot be); the shared one stays out of the DC until this bitmap is drawn into.
+  if (FCanvas != nullptr) FCanvas->SelectPicture(nullptr);
   FImage = source->FImage;
   FWidth = source->FWidth;
   FHeight = source->FHeight;
-  // The shared picture stays out of this canvas's DC until this bitmap is drawn into.
-  if (FCanvas != nullptr) FCanvas->SelectPicture(nullptr);
   Changed();
 }
 

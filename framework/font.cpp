@@ -10,9 +10,17 @@ namespace {
 // a * m / d rounded to the nearest integer, halves away from zero.
 int MulDivRounded(int a, int m, int d) { return static_cast<int>(std::lround(static_cast<double>(a) * m / d)); }
 
+int defaultPixelsPerInch = 96;  // GUI thread only, like every framework object
+
 }  // namespace
 
-TFont::TFont() = default;
+int DefaultPixelsPerInch() { return defaultPixelsPerInch; }
+
+void SetDefaultPixelsPerInch(int Value) {
+  if (Value > 0) defaultPixelsPerInch = Value;
+}
+
+TFont::TFont() : FPixelsPerInch(defaultPixelsPerInch), FHeight(-MulDivRounded(8, defaultPixelsPerInch, 72)) {}
 
 void TFont::Assign(TPersistent* Source) {
   auto* source = dynamic_cast<TFont*>(Source);

@@ -6,9 +6,14 @@
 #include "framework/graphicsobject.h"
 #include "platform/windef.h"
 
+// The pixels per inch that new fonts take (96 until set), so that their 8 points become
+// a pixel height; values below 1 are ignored. Fonts made earlier keep theirs.
+int DefaultPixelsPerInch();
+void SetDefaultPixelsPerInch(int Value);
+
 class TFont : public TGraphicsObject {
  public:
-  // "MS Sans Serif", 8 points at 96 pixels per inch (Height -11), clWindowText, no style.
+  // "MS Sans Serif", 8 points at DefaultPixelsPerInch (Height -11 at 96), clWindowText, no style.
   TFont();
   const char* ClassName() const override { return "TFont"; }
 
@@ -39,8 +44,8 @@ class TFont : public TGraphicsObject {
 
  private:
   std::string FName = "MS Sans Serif";
-  int FHeight = -11;
-  int FPixelsPerInch = 96;
+  int FPixelsPerInch;  // set with the height by the constructor
+  int FHeight;
   TFontStyles FStyle;
   TColor FColor = clWindowText;
   TFontPitch FPitch = fpDefault;

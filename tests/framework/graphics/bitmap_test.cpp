@@ -130,6 +130,18 @@ TEST(BitmapLifetime, NoGdiObjectOutlivesItsBitmaps) {
   EXPECT_EQ(platform::LiveGdiObjectCount(), live);
 }
 
+TEST(BitmapLifetime, AssignIntoABitmapWithACanvasReleasesItsOldPicture) {
+  TBitmap source;
+  FillBitmap(source, 3, 3, clRed);
+  TBitmap target;
+  FillBitmap(target, 5, 5, clBlue);  // its picture is in its canvas's DC
+  const std::size_t live = platform::LiveGdiObjectCount();
+  target.Assign(&source);
+  EXPECT_EQ(platform::LiveGdiObjectCount(), live - 1) << "the old picture is gone, the new one shared";
+  EXPECT_EQ(ReadPixels(target), std::vector<std::uint32_t>(9, Pixel(clRed)));
+  EXPECT_EQ(platform::SelectedBitmap(target.Canvas()->Handle()), target.Handle());
+}
+
 TEST(Picture, FollowsItsBitmap) {
   TPicture picture;
   Counter changes;

@@ -44,22 +44,28 @@ TEST_F(CanvasPixels, TextWithASolidBrushFillsItsCells) {
   ASSERT_GT(extent.cx, 0);
   ASSERT_LT(extent.cx, W);
   EXPECT_EQ(extent.cy, 13) << "MS Sans Serif -11 has a 13-pixel cell";
-  Canvas()->TextOut(0, 0, "Hg");
-  const auto pixels = ReadPixels(Bitmap);
-  int red = 0;
-  for (int y = 0; y < H; ++y) {
-    for (int x = 0; x < W; ++x) {
-      const std::uint32_t p = At(pixels, x, y);
-      if (x < extent.cx && y < extent.cy) {
-        EXPECT_NE(p, Pixel(clBlue)) << x << "," << y << " inside the text cells";
+  // The cells start at the given point; where they pass the surface's edge they are cut.
+  const POINT origins[] = {{0, 0}, {7, 4}, {W - extent.cx / 2, H - 6}};
+  for (const POINT origin : origins) {
+    FillBitmap(Bitmap, W, H, clBlue);
+    Canvas()->Brush()->SetColor(clYellow);
+    Canvas()->TextOut(origin.x, origin.y, "Hg");
+    const auto pixels = ReadPixels(Bitmap);
+    int red = 0;
+    int wrong = 0;
+    for (int y = 0; y < H; ++y) {
+      for (int x = 0; x < W; ++x) {
+        const std::uint32_t p = At(pixels, x, y);
+        const bool inCells = x >= origin.x && x < origin.x + extent.cx && y >= origin.y && y < origin.y + extent.cy;
+        wrong += inCells == (p == Pixel(clBlue)) ? 1 : 0;
         red += p == Pixel(clRed) ? 1 : 0;
-      } else {
-        EXPECT_EQ(p, Pixel(clBlue)) << x << "," << y << " outside the text cells";
       }
     }
+    EXPECT_EQ(wrong, 0) << "pixels filled outside the cells or left inside them, origin " << origin.x << ","
+                        << origin.y;
+    EXPECT_GT(red, 5) << origin.x << "," << origin.y;
+    EXPECT_EQ(At(pixels, origin.x, origin.y), Pixel(clYellow)) << "the corner cell is background";
   }
-  EXPECT_GT(red, 10);
-  EXPECT_EQ(At(pixels, extent.cx - 1, extent.cy - 1), Pixel(clYellow));
 }
 
 TEST_F(CanvasPixels, DashedOutlineWithAClearBrushFillsNothing) {

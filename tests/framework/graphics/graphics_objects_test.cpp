@@ -79,6 +79,26 @@ TEST(FontSize, ConvertsBetweenPointsAndPixels) {
   }
 }
 
+TEST(FontSize, NewFontsTakeTheDefaultPixelsPerInch) {
+  const struct {
+    int PixelsPerInch;
+    int Height;  // of the new font's 8 points
+  } rows[] = {{96, -11}, {120, -13}, {144, -16}, {72, -8}};
+  TFont before;
+  for (const auto& row : rows) {
+    SetDefaultPixelsPerInch(row.PixelsPerInch);
+    TFont font;
+    EXPECT_EQ(font.PixelsPerInch(), row.PixelsPerInch);
+    EXPECT_EQ(font.Height(), row.Height) << row.PixelsPerInch;
+    EXPECT_EQ(font.Size(), 8);
+  }
+  SetDefaultPixelsPerInch(0);  // ignored
+  EXPECT_EQ(DefaultPixelsPerInch(), 72);
+  SetDefaultPixelsPerInch(96);
+  EXPECT_EQ(before.PixelsPerInch(), 96) << "fonts made earlier keep theirs";
+  EXPECT_EQ(before.Height(), -11);
+}
+
 TEST(FontStyles, IncludeExcludeContains) {
   TFontStyles styles{fsBold, fsUnderline};
   EXPECT_TRUE(styles.Contains(fsBold));
