@@ -27,3 +27,9 @@ class EOutOfResources : public Exception {
  public:
   using Exception::Exception;
 };
+
+// An integer operation whose result does not fit its type ("Integer overflow").
+class EIntOverflow : public Exception {
+ public:
+  using Exception::Exception;
+};

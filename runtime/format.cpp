@@ -8,13 +8,13 @@ std::string FormatTexts(std::string_view pattern, const std::vector<std::string>
   for (std::size_t i = 0; i < pattern.size(); ++i) {
     const char c = pattern[i];
     if (c == '%' && i + 1 < pattern.size()) {
-      const char spec = pattern[i + 1];
-      if (spec == '%') {
+      const char kind = pattern[i + 1];
+      if (kind == '%') {
         out += '%';
         ++i;
         continue;
       }
-      if ((spec == 's' || spec == 'd') && next < args.size()) {
+      if ((kind == 's' || kind == 'd') && next < args.size()) {
         out += args[next++];
         ++i;
         continue;

@@ -3,6 +3,7 @@
 #include <vector>
 
 namespace {
+// [0] is the program's name, the rest the arguments; empty until SetCommandLine runs.
 std::vector<std::string>& Arguments() {
   static std::vector<std::string> args;
   return args;
@@ -12,13 +13,17 @@ std::vector<std::string>& Arguments() {
 void SetCommandLine(int argc, const char* const* argv) {
   auto& args = Arguments();
   args.clear();
-  for (int i = 0; i < argc; ++i) {
-    const char* entry = argv[i] != nullptr ? argv[i] : "";
-    // The program's name always stands at 0; later empty entries make no argument.
-    if (i > 0 && entry[0] == '\0') continue;
-    args.emplace_back(entry);
+  if (argv == nullptr || argc <= 0) {
+    args.emplace_back();
+    return;
   }
-  if (args.empty()) args.emplace_back();
+  args.emplace_back(argv[0] != nullptr ? argv[0] : "");
+  for (int i = 1; i < argc; ++i) {
+    // A null entry would end argv early; an empty one is no argument.
+    if (argv[i] == nullptr) break;
+    if (argv[i][0] == '\0') continue;
+    args.emplace_back(argv[i]);
+  }
 }
 
 int ParamCount() {
