@@ -4,10 +4,12 @@
 
 #include "framework/application.h"
 #include "runtime/paramstr.h"
+#include "viewer/statistics.h"
 #include "viewer/unit1.h"
 
 int main(int argc, char** argv) {
   SetCommandLine(argc, argv);
+  viewer::InitStatistics();
   try {
     Application->Initialize();
     Application->CreateForm(Form1);
@@ -19,5 +21,6 @@ int main(int argc, char** argv) {
                  TApplication::ExceptionMessage(std::current_exception()).c_str());
     return 1;
   }
+  viewer::ReportStatistics();
   return Application->ExitCode();
 }

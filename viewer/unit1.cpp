@@ -9,6 +9,7 @@
 #include "runtime/formatdatetime.h"
 #include "runtime/paramstr.h"
 #include "runtime/strtoint.h"
+#include "viewer/statistics.h"
 
 TForm1* Form1 = nullptr;
 
@@ -97,8 +98,11 @@ void TForm1::FormDestroy(TObject* /*Sender*/) {}
 
 void TForm1::Video1VideoFrame(TDateTime /*TimeStamp*/, PBITMAPINFOHEADER biHdr, int /*biHdrSize*/, char* /*biBits*/,
                               int /*biBitsSize*/) {
-  Video1->DrawFrame(Canvas()->Handle(), 0, 0, Form1->ClientWidth(), Form1->ClientHeight(), 0, 0, biHdr->biWidth,
-                    biHdr->biHeight);
+  // The result only feeds the statistics: a failed drawing is not reported.
+  if (Video1->DrawFrame(Canvas()->Handle(), 0, 0, Form1->ClientWidth(), Form1->ClientHeight(), 0, 0, biHdr->biWidth,
+                        biHdr->biHeight)) {
+    viewer::FrameShown();
+  }
 }
 
 void TForm1::Video1VideoFrameBmp(TDateTime /*TimeStamp*/, TBitmap* Bitmap) { Image1->Picture()->Bitmap()->Assign(Bitmap); }

@@ -1,0 +1,106 @@
+#!/bin/bash
+# Whole-program cost of the viewer as a user runs it, beside gst-launch-1.0 showing the same live
+# source: CPU seconds, frames shown, CPU per shown frame, and the time from start to the first
+# frame on screen (polled with screenshots, so it includes up to one screenshot's time). Each program gets its own Xvfb; they run one after the other in this run.
+# Usage: viewer_bench.sh <path of viewer> [seconds, default 20]
+set -u
+VIEWER=${1:?usage: viewer_bench.sh <path of viewer> [seconds]}
+SECONDS_TO_RUN=${2:-20}
+SOURCE='videotestsrc is-live=true ! video/x-raw,width=640,height=480,framerate=30/1'
+TICKS=$(getconf CLK_TCK)
+WORK=$(mktemp -d /tmp/viewer-bench-XXXXXX)
+XVFB_PID=""
+PROGRAM_PID=""
+
+cleanup() {
+  [ -n "$PROGRAM_PID" ] && kill "$PROGRAM_PID" 2>/dev/null
+  [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
+  wait 2>/dev/null
+  rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+start_xvfb() {
+  exec 3> "$WORK/display"
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  XVFB_PID=$!
+  exec 3>&-
+  for _ in $(seq 100); do
+    [ -s "$WORK/display" ] && break
+    sleep 0.1
+  done
+  export DISPLAY=":$(head -n1 "$WORK/display")"
+}
+
+stop_xvfb() {
+  kill "$XVFB_PID" 2>/dev/null
+  wait "$XVFB_PID" 2>/dev/null
+  XVFB_PID=""
+}
+
+now() { date +%s.%N; }
+
+# utime + stime of a process, in seconds.
+cpu_seconds() {
+  awk -v t="$TICKS" '{ sub(/^.*\) /, ""); printf "%.2f", ($12 + $13) / t }' "/proc/$1/stat"
+}
+
+# Polls the screen's centre until it shows a picture: neither the empty screen (black) nor the
+# window's background (240, 240, 240). Prints the seconds since $1.
+first_frame_after() {
+  local start=$1 deadline pixel
+  deadline=$(echo "$start + 10" | bc)
+  while (( $(echo "$(now) < $deadline" | bc) )); do
+    pixel=$(import -window root -crop 1x1+320+240 -depth 8 txt:- 2>/dev/null | tail -n1 | grep -o '#[0-9A-F]\{6\}')
+    if [ -n "$pixel" ] && [ "$pixel" != "#000000" ] && [ "$pixel" != "#F0F0F0" ]; then
+      echo "$(now) - $start" | bc
+      return
+    fi
+  done
+  echo "none"
+}
+
+# The viewer.
+start_xvfb
+START=$(now)
+VIEWER_STATS=1 CAPTURE_DRIVERS="gst:$SOURCE" "$VIEWER" /s 0 0 640 480 30 2> "$WORK/viewer.err" &
+PROGRAM_PID=$!
+VIEWER_FIRST=$(first_frame_after "$START")
+sleep "$(echo "$START + $SECONDS_TO_RUN - $(now)" | bc | sed 's/^-.*/0/')"
+VIEWER_CPU=$(cpu_seconds "$PROGRAM_PID")
+kill -TERM "$PROGRAM_PID"
+wait "$PROGRAM_PID"
+VIEWER_EXIT=$?
+PROGRAM_PID=""
+VIEWER_FRAMES=$(grep -o 'frames shown: [0-9]*' "$WORK/viewer.err" | tail -n1 | grep -o '[0-9]*$')
+stop_xvfb
+
+# gst-launch-1.0 with the same source. An identity element just before the sink reports every
+# buffer it passes on (-v prints each report), which counts the frames handed to ximagesink.
+start_xvfb
+START=$(now)
+gst-launch-1.0 -v $SOURCE ! clockoverlay 'time-format=%d-%B-%Y  %H:%M' ! videoconvert ! videoscale \
+  ! video/x-raw,width=640,height=480 ! identity name=shown silent=false ! ximagesink sync=false \
+  > "$WORK/gst.out" 2>&1 &
+PROGRAM_PID=$!
+GST_FIRST=$(first_frame_after "$START")
+sleep "$(echo "$START + $SECONDS_TO_RUN - $(now)" | bc | sed 's/^-.*/0/')"
+GST_CPU=$(cpu_seconds "$PROGRAM_PID")
+kill -INT "$PROGRAM_PID"
+wait "$PROGRAM_PID"
+PROGRAM_PID=""
+GST_FRAMES=$(grep -c 'shown: last-message = chain' "$WORK/gst.out")
+stop_xvfb
+
+VIEWER_FRAMES=${VIEWER_FRAMES:-0}
+GST_FRAMES=${GST_FRAMES:-0}
+per_frame() { [ "$2" -gt 0 ] && echo "scale=3; 1000 * $1 / $2" | bc || echo "n/a"; }
+VIEWER_PER=$(per_frame "$VIEWER_CPU" "$VIEWER_FRAMES")
+GST_PER=$(per_frame "$GST_CPU" "$GST_FRAMES")
+printf '%-12s %8s %8s %16s %18s\n' program "cpu s" frames "cpu ms/frame" "first frame s"
+printf '%-12s %8s %8s %16s %18s\n' viewer "$VIEWER_CPU" "$VIEWER_FRAMES" "$VIEWER_PER" "$VIEWER_FIRST"
+printf '%-12s %8s %8s %16s %18s\n' gst-launch "$GST_CPU" "$GST_FRAMES" "$GST_PER" "$GST_FIRST"
+if [ "$VIEWER_PER" != "n/a" ] && [ "$GST_PER" != "n/a" ]; then
+  echo "CPU per shown frame, viewer / gst-launch: $(echo "scale=2; $VIEWER_PER / $GST_PER" | bc)"
+fi
+echo "first-frame budget for 30 fps: $(echo "scale=3; (1000 / 30 + 150) / 1000" | bc) s; viewer exit code $VIEWER_EXIT"
