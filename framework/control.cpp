@@ -35,6 +35,7 @@ void TControl::SetParent(TWinControl* AParent) {
   }
   if (FParent != nullptr) FParent->RemoveControl(this);
   if (AParent != nullptr) AParent->InsertControl(this);
+  if (FParentColor && FParent != nullptr) ApplyColor(FParent->Color());
 }
 
 void TControl::SetVisible(bool Value) {
@@ -48,9 +49,26 @@ void TControl::SetVisible(bool Value) {
 }
 
 void TControl::SetColor(TColor Value) {
+  FParentColor = false;
+  ApplyColor(Value);
+}
+
+void TControl::SetParentColor(bool Value) {
+  FParentColor = Value;
+  if (FParentColor && FParent != nullptr) ApplyColor(FParent->Color());
+}
+
+void TControl::ApplyColor(TColor Value) {
   if (Value == FColor) return;
   FColor = Value;
   Invalidate();
+  // Children that follow their parent's colour follow this change too.
+  if (auto* self = dynamic_cast<TWinControl*>(this)) {
+    for (int i = 0; i < self->ControlCount(); ++i) {
+      TControl* child = self->Controls(i);
+      if (child->FParentColor) child->ApplyColor(Value);
+    }
+  }
 }
 
 void TControl::Invalidate() {

@@ -43,7 +43,11 @@ class TControl : public TComponent {
   void Hide() { SetVisible(false); }
 
   TColor Color() const { return FColor; }
+  // Setting a colour of its own stops the control following its parent's colour.
   virtual void SetColor(TColor Value);
+  // While set (as it is for a new control), the control takes its parent's colour.
+  bool ParentColor() const { return FParentColor; }
+  void SetParentColor(bool Value);
 
   TCursor Cursor() const { return FCursor; }
   void SetCursor(TCursor Value) { FCursor = Value; }
@@ -58,6 +62,7 @@ class TControl : public TComponent {
   virtual void BoundsChanged(const RECT& OldBounds) { (void)OldBounds; }
   // Sets the fields without side effects (a window reporting its own move or size).
   void UpdateBoundsFields(int ALeft, int ATop, int AWidth, int AHeight);
+  void ApplyColor(TColor Value);
 
  private:
   friend class TWinControl;
@@ -69,6 +74,7 @@ class TControl : public TComponent {
   int FHeight = 0;
   bool FVisible = true;
   TColor FColor = clWindow;
+  bool FParentColor = true;
   TCursor FCursor = 0;
   std::string FHint;
 };

@@ -146,6 +146,12 @@ class ViewerTest : public ::testing::Test {
     const auto inBox = [&](int x, int y) {
       return Box && x >= Box->X && y >= Box->Y && x < Box->X + Box->Width && y < Box->Y + Box->Height;
     };
+    // The window is painted shortly after it is mapped: wait for its background before looking.
+    for (const auto& [x, y] : ClientGrid(G)) {
+      if (inBox(x, y)) continue;
+      WaitFor([&, x = x, y = y] { return Near(Screenshot(*Server).Pixel(x, y), kBtnFace); }, 3000ms, 100ms);
+      break;
+    }
     int looks = 0;
     // The predicate never holds; WaitFor only paces the looks.
     WaitFor(

@@ -157,6 +157,27 @@ TEST_F(ControlTest, BackgroundInTheControlsColourAndPaintThroughTheCanvas) {
   EXPECT_EQ(PixelOf(Form, 60, 50), SurfaceColour(clBtnFace));
 }
 
+TEST_F(ControlTest, ANewControlTakesItsParentsColourUntilGivenItsOwn) {
+  auto* follower = new TOutlined(Form);
+  follower->SetParent(Form);
+  EXPECT_TRUE(follower->ParentColor());
+  EXPECT_EQ(follower->Color(), clBtnFace);
+  Form->SetColor(clGreen);
+  EXPECT_EQ(follower->Color(), clGreen);
+  follower->SetColor(clRed);
+  EXPECT_FALSE(follower->ParentColor());
+  Form->SetColor(clYellow);
+  EXPECT_EQ(follower->Color(), clRed);
+  follower->SetParentColor(true);
+  EXPECT_EQ(follower->Color(), clYellow);
+
+  follower->SetBounds(20, 30, 40, 20);
+  Form->Show();
+  UpdateWindow(Form->Handle());
+  UpdateWindow(follower->Handle());
+  EXPECT_EQ(PixelOf(Form, 40, 40), SurfaceColour(clYellow));
+}
+
 TEST_F(ControlTest, TheFormsCanvasDrawsOnTheClientAreaLeavingChildWindowsOut) {
   auto* control = new TCustomControl(Form);
   control->SetParent(Form);
