@@ -5,7 +5,8 @@
 // TPicture, the raw event drawing the frame with DrawFrame onto an offscreen 1280 x 960
 // bitmap. CPU time is the whole process's (every thread), so GStreamer's threads count.
 // Resident memory is printed before and after the frames of each size.
-//   pipeline_bench [frames]   (default 10000 per size; the reference runs at most 1000)
+//   pipeline_bench [frames] [WxH]   (default 10000 per size, every size; the reference runs at
+//   most 1000 frames)
 #include <time.h>
 #include <unistd.h>
 
@@ -176,7 +177,9 @@ int main(int argc, char** argv) {
     long frames;
   };
   const Size sizes[] = {{400, 300, requested}, {640, 480, requested}, {1280, 720, requested}, {1920, 1080, requested}};
+  const std::string only = argc > 2 ? argv[2] : "";
   for (const Size& s : sizes) {
+    if (!only.empty() && only != std::to_string(s.width) + "x" + std::to_string(s.height)) continue;
     const OursResult ours = RunOurs(s.width, s.height, s.frames);
     const double reference = RunReference(s.width, s.height, std::min(s.frames, 1000L));
     std::printf("pipeline %dx%d: ours %.3f ms, reference %.3f ms, ratio %.2f\n", s.width, s.height, ours.msPerFrame,

@@ -263,25 +263,31 @@ void PixelWriter::Write(const std::uint32_t* pixels, int count, std::uint8_t* ro
   }
 }
 
-void DrawDibPixels(DrawTarget& target, const DibFormat& format, const void* bits, const PixelRect& source,
-                   const RECT& dest, pixman_filter_t filter, ScratchImage& scratch) {
-  const int destWidth = dest.right - dest.left;
-  const int destHeight = dest.bottom - dest.top;
-  if (destWidth == source.width && destHeight == source.height) {
-    // Same size: convert straight into the visible parts of the destination.
-    const int stride = target.ImageStride();
-    target.ForEachVisible(dest, [&](std::uint32_t* dst, int width, int height, int dx, int dy) {
-      for (int j = 0; j < height; ++j) {
-        auto* out = reinterpret_cast<std::uint32_t*>(reinterpret_cast<std::uint8_t*>(dst) +
-                                                     static_cast<std::ptrdiff_t>(j) * stride);
-        ReadPixels(format, format.Row(bits, source.y + dy + j), source.x + dx, width, out);
-      }
-    });
-    return;
-  }
+namespace {
 
-  // Scaled: pixman's scaling fast paths want a 32-bit source, so the source rectangle is
-  // converted once at its own size, then scaled. A 32-bit DIB is used where it lies.
+// Same size: converts straight into the visible parts of the destination. False when the
+// sizes differ and the picture must be scaled.
+bool DrawSameSize(DrawTarget& target, const DibFormat& format, const void* bits, const PixelRect& source,
+                  const RECT& dest) {
+  if (dest.right - dest.left != source.width || dest.bottom - dest.top != source.height) return false;
+  const int stride = target.ImageStride();
+  target.ForEachVisible(dest, [&](std::uint32_t* dst, int width, int height, int dx, int dy) {
+    for (int j = 0; j < height; ++j) {
+      auto* out =
+          reinterpret_cast<std::uint32_t*>(reinterpret_cast<std::uint8_t*>(dst) + static_cast<std::ptrdiff_t>(j) * stride);
+      ReadPixels(format, format.Row(bits, source.y + dy + j), source.x + dx, width, out);
+    }
+  });
+  return true;
+}
+
+}  // namespace
+
+void DrawDibPixels(DrawTarget& target, const DibFormat& format, const void* bits, const PixelRect& source,
+                   const RECT& dest, ScratchImage& scratch) {
+  if (DrawSameSize(target, format, bits, source, dest)) return;
+  // pixman's scaling fast paths want a 32-bit source, so the source rectangle is converted
+  // once at its own size, then scaled. A 32-bit DIB is used where it lies.
   pixman_image_t* image = nullptr;
   bool borrowed = false;
   if (format.bitCount == 32) {
@@ -304,22 +310,42 @@ void DrawDibPixels(DrawTarget& target, const DibFormat& format, const void* bits
   }
   if (image == nullptr) return;
 
+  const int destWidth = dest.right - dest.left;
+  const int destHeight = dest.bottom - dest.top;
   pixman_transform_t transform;
   pixman_transform_init_scale(&transform, pixman_double_to_fixed(static_cast<double>(source.width) / destWidth),
                               pixman_double_to_fixed(static_cast<double>(source.height) / destHeight));
   pixman_image_set_transform(image, &transform);
-  pixman_image_set_filter(image, filter, nullptr, 0);
-  // Edge pixels repeat outwards, so the picture's border is not blended with transparency.
+  pixman_image_set_filter(image, PIXMAN_FILTER_NEAREST, nullptr, 0);
+  // Edge pixels repeat outwards, so no sample near the border falls outside the picture.
   pixman_image_set_repeat(image, PIXMAN_REPEAT_PAD);
   target.Copy(image, 0, 0, dest);
   if (borrowed) {
     // Leave the scratch image plain for its next user.
     pixman_image_set_transform(image, nullptr);
-    pixman_image_set_filter(image, PIXMAN_FILTER_NEAREST, nullptr, 0);
     pixman_image_set_repeat(image, PIXMAN_REPEAT_NONE);
   } else {
     pixman_image_unref(image);
   }
+}
+
+void DrawDibPixelsSmooth(DrawTarget& target, const DibFormat& format, const void* bits, const PixelRect& source,
+                         const RECT& dest, SmoothScaler& scaler) {
+  if (DrawSameSize(target, format, bits, source, dest)) return;
+  // Rows are scaled where they lie when they are 32-bit, converted one at a time otherwise.
+  const SmoothScaler::SourceRow row = [&](int y) -> const std::uint32_t* {
+    const std::uint8_t* line = format.Row(bits, source.y + y);
+    if (format.bitCount == 32) return reinterpret_cast<const std::uint32_t*>(line) + source.x;
+    std::uint32_t* buffer = scaler.RowBuffer(source.width);
+    ReadPixels(format, line, source.x, source.width, buffer);
+    return buffer;
+  };
+  const int stride = target.ImageStride();
+  const PixelPath path = BestPixelPath();
+  target.ForEachVisible(dest, [&](std::uint32_t* dst, int width, int height, int dx, int dy) {
+    scaler.Scale(row, source.width, source.height, dest.right - dest.left, dest.bottom - dest.top, dx, dy, width,
+                 height, dst, stride, path);
+  });
 }
 
 }  // namespace platform::gdi

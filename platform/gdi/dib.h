@@ -11,6 +11,7 @@
 
 #include "platform/gdi/draw_target.h"
 #include "platform/gdi/objects.h"
+#include "platform/gdi/pixel_path.h"
 #include "platform/wingdi.h"
 
 namespace platform::gdi {
@@ -70,13 +71,14 @@ class PixelWriter {
 };
 
 // Draws the `source` pixels of a DIB into `dest` (DC coordinates): a straight conversion
-// when the sizes match, otherwise converted at the source size and scaled with `filter`.
+// when the sizes match, otherwise converted at the source size and scaled to the nearest pixel.
 void DrawDibPixels(DrawTarget& target, const DibFormat& format, const void* bits, const PixelRect& source,
-                   const RECT& dest, pixman_filter_t filter, ScratchImage& scratch);
+                   const RECT& dest, ScratchImage& scratch);
+// The same, scaled smoothly.
+void DrawDibPixelsSmooth(DrawTarget& target, const DibFormat& format, const void* bits, const PixelRect& source,
+                         const RECT& dest, SmoothScaler& scaler);
 
 // The 16-bit row conversions, by instruction set; the best one the CPU has is used.
-enum class PixelPath { kScalar, kSse2, kAvx2 };
-PixelPath BestPixelPath();
 void Expand555Row(const std::uint8_t* src, std::uint32_t* out, int count, PixelPath path);
 void Pack555Row(const std::uint32_t* pixels, std::uint8_t* dst, int count, PixelPath path);
 

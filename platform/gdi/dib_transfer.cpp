@@ -41,7 +41,7 @@ int StretchDIBits(HDC hdc, int xDest, int yDest, int DestWidth, int DestHeight, 
   static ScratchImage scratch;
   DrawTarget target(*dc);
   DrawDibPixels(target, *format, lpBits, PixelRect{xSrc, top, SrcWidth, SrcHeight},
-                RECT{xDest, yDest, xDest + DestWidth, yDest + DestHeight}, PIXMAN_FILTER_NEAREST, scratch);
+                RECT{xDest, yDest, xDest + DestWidth, yDest + DestHeight}, scratch);
   return SrcHeight;
 }
 

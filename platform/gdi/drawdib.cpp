@@ -35,7 +35,7 @@ BOOL DrawDibDraw(HDRAWDIB hdd, HDC hdc, int xDst, int yDst, int dxDst, int dyDst
     return FALSE;
   }
   DrawTarget target(*dc);
-  DrawDibPixels(target, *format, lpBits, PixelRect{xSrc, ySrc, dxSrc, dySrc},
-                RECT{xDst, yDst, xDst + dxDst, yDst + dyDst}, PIXMAN_FILTER_BILINEAR, context->scratch);
+  DrawDibPixelsSmooth(target, *format, lpBits, PixelRect{xSrc, ySrc, dxSrc, dySrc},
+                      RECT{xDst, yDst, xDst + dxDst, yDst + dyDst}, context->scaler);
   return TRUE;
 }

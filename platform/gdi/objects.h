@@ -9,6 +9,7 @@
 
 #include <pixman.h>
 
+#include "platform/gdi/smooth_scale.h"
 #include "platform/wingdi.h"
 
 namespace platform::gdi {
@@ -117,7 +118,7 @@ class ScratchImage {
 struct DrawDibContext : Object {
   static constexpr Kind kKind = Kind::DrawDib;
   DrawDibContext() : Object(kKind) {}
-  ScratchImage scratch;  // the source converted to 32 bits before scaling
+  SmoothScaler scaler;  // its buffers, kept between frames
 };
 
 // Issues handles for objects and checks them on every use. A handle is a number
