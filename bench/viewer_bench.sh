@@ -1,11 +1,13 @@
 #!/bin/bash
 # Whole-program cost of the viewer as a user runs it, beside gst-launch-1.0 showing the same live
 # source: CPU seconds, frames shown, CPU per shown frame, and the time from start to the first
-# frame on screen (polled with screenshots, so it includes up to one screenshot's time). Each program gets its own Xvfb; they run one after the other in this run.
-# Usage: viewer_bench.sh <path of viewer> [seconds, default 20]
+# frame on screen (polled every millisecond by first_frame). Each program gets its own Xvfb;
+# they run one after the other in this run.
+# Usage: viewer_bench.sh <path of viewer> [seconds, default 20] [path of first_frame]
 set -u
-VIEWER=${1:?usage: viewer_bench.sh <path of viewer> [seconds]}
+VIEWER=${1:?usage: viewer_bench.sh <path of viewer> [seconds] [path of first_frame]}
 SECONDS_TO_RUN=${2:-20}
+FIRST_FRAME=${3:-$(dirname "$VIEWER")/../bench/first_frame}
 SOURCE='videotestsrc is-live=true ! video/x-raw,width=640,height=480,framerate=30/1'
 TICKS=$(getconf CLK_TCK)
 WORK=$(mktemp -d /tmp/viewer-bench-XXXXXX)
@@ -45,28 +47,16 @@ cpu_seconds() {
   awk -v t="$TICKS" '{ sub(/^.*\) /, ""); printf "%.2f", ($12 + $13) / t }' "/proc/$1/stat"
 }
 
-# Polls the screen's centre until it shows a picture: neither the empty screen (black) nor the
-# window's background (240, 240, 240). Prints the seconds since $1.
-first_frame_after() {
-  local start=$1 deadline pixel
-  deadline=$(echo "$start + 10" | bc)
-  while (( $(echo "$(now) < $deadline" | bc) )); do
-    pixel=$(import -window root -crop 1x1+320+240 -depth 8 txt:- 2>/dev/null | tail -n1 | grep -o '#[0-9A-F]\{6\}')
-    if [ -n "$pixel" ] && [ "$pixel" != "#000000" ] && [ "$pixel" != "#F0F0F0" ]; then
-      echo "$(now) - $start" | bc
-      return
-    fi
-  done
-  echo "none"
-}
+# The seconds from $1 (ns since the epoch) until the screen's centre shows a picture.
+first_frame_after() { "$FIRST_FRAME" "$1" 320 240 10; }
 
 # The viewer.
 start_xvfb
-START=$(now)
+START=$(date +%s%N)
 VIEWER_STATS=1 CAPTURE_DRIVERS="gst:$SOURCE" "$VIEWER" /s 0 0 640 480 30 2> "$WORK/viewer.err" &
 PROGRAM_PID=$!
 VIEWER_FIRST=$(first_frame_after "$START")
-sleep "$(echo "$START + $SECONDS_TO_RUN - $(now)" | bc | sed 's/^-.*/0/')"
+sleep "$(echo "scale=3; $START / 1000000000 + $SECONDS_TO_RUN - $(now)" | bc | sed 's/^-.*/0/')"
 VIEWER_CPU=$(cpu_seconds "$PROGRAM_PID")
 kill -TERM "$PROGRAM_PID"
 wait "$PROGRAM_PID"
@@ -78,13 +68,13 @@ stop_xvfb
 # gst-launch-1.0 with the same source. An identity element just before the sink reports every
 # buffer it passes on (-v prints each report), which counts the frames handed to ximagesink.
 start_xvfb
-START=$(now)
+START=$(date +%s%N)
 gst-launch-1.0 -v $SOURCE ! clockoverlay 'time-format=%d-%B-%Y  %H:%M' ! videoconvert ! videoscale \
   ! video/x-raw,width=640,height=480 ! identity name=shown silent=false ! ximagesink sync=false \
   > "$WORK/gst.out" 2>&1 &
 PROGRAM_PID=$!
 GST_FIRST=$(first_frame_after "$START")
-sleep "$(echo "$START + $SECONDS_TO_RUN - $(now)" | bc | sed 's/^-.*/0/')"
+sleep "$(echo "scale=3; $START / 1000000000 + $SECONDS_TO_RUN - $(now)" | bc | sed 's/^-.*/0/')"
 GST_CPU=$(cpu_seconds "$PROGRAM_PID")
 kill -INT "$PROGRAM_PID"
 wait "$PROGRAM_PID"

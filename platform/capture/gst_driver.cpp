@@ -1,10 +1,13 @@
 #include "platform/capture/gst_driver.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include <gst/app/gstappsink.h>
 #include <gst/video/video.h>
+
+#include "platform/gdi/pixel_path.h"
 
 namespace platform::capture {
 
@@ -28,20 +31,14 @@ constexpr const char* kTail =
 // in the delivered RGB format (its ball pattern costs three times as much at 1920 x 1080).
 constexpr const char* kTestPattern = "videotestsrc is-live=true pattern=smpte horizontal-speed=2";
 
-const char* GstFormatName(WORD bitCount) {
-  switch (bitCount) {
-    case 16: return "RGB15";  // x1r5g5b5 in a little-endian word, as 16-bit DIBs are
-    case 32: return "BGRx";
-    default: return "BGR";  // 24 bits; 8 bits are mapped to the palette from it
-  }
-}
+// What GStreamer delivers for each depth. 16-bit frames come as BGRx and are packed to
+// x1r5g5b5 by our own copy: GStreamer scales and packs RGB15 through its generic unpack/pack
+// path, which measured 0.49 ms a frame for 640 x 480 to 400 x 300 against 0.31 ms for BGRx,
+// and our vector pack costs about 0.01 ms more. 8 bits are mapped to the palette from BGR.
+const char* GstFormatName(WORD bitCount) { return bitCount == 16 || bitCount == 32 ? "BGRx" : "BGR"; }
 
 GstVideoFormat GstFormat(WORD bitCount) {
-  switch (bitCount) {
-    case 16: return GST_VIDEO_FORMAT_RGB15;
-    case 32: return GST_VIDEO_FORMAT_BGRx;
-    default: return GST_VIDEO_FORMAT_BGR;
-  }
+  return bitCount == 16 || bitCount == 32 ? GST_VIDEO_FORMAT_BGRx : GST_VIDEO_FORMAT_BGR;
 }
 
 std::string MessageText(GstMessage* message) {
@@ -307,11 +304,14 @@ BYTE* GstCaptureDriver::TakeSample(GstSample* sample) {
   const std::size_t rowBytes = width * (bitCount / 8);
   // Only the pixels of each row are written: the padding is never taken for pixels.
   copy_.resize(layout_.ImageSize());
+  const gdi::PixelPath path = gdi::BestPixelPath();
   for (std::size_t row = 0; row < rows; ++row) {
     const BYTE* from = source + row * sourceStride;
     BYTE* to = copy_.data() + (rows - 1 - row) * stride;
     if (bitCount == 8) {
       MapBgrToPalette(from, to, width);
+    } else if (bitCount == 16) {
+      gdi::Pack555Row(reinterpret_cast<const std::uint32_t*>(from), to, static_cast<int>(width), path);
     } else {
       std::memcpy(to, from, rowBytes);
     }

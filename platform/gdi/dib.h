@@ -78,9 +78,6 @@ void DrawDibPixels(DrawTarget& target, const DibFormat& format, const void* bits
 void DrawDibPixelsSmooth(DrawTarget& target, const DibFormat& format, const void* bits, const PixelRect& source,
                          const RECT& dest, SmoothScaler& scaler);
 
-// The 16-bit row conversions, by instruction set; the best one the CPU has is used.
-void Expand555Row(const std::uint8_t* src, std::uint32_t* out, int count, PixelPath path);
-void Pack555Row(const std::uint32_t* pixels, std::uint8_t* dst, int count, PixelPath path);
 
 // Largest destination width or height we scale to: the scale factor stays representable
 // in pixman's 16.16 fixed point.
