@@ -69,7 +69,8 @@ HBITMAP CopyBitmap(HBITMAP source) {
   if (!bitmap) return nullptr;
   const int width = pixman_image_get_width(bitmap->image);
   const int height = pixman_image_get_height(bitmap->image);
-  pixman_image_t* copy = NewImage(width, height);
+  // Not cleared first: the copy writes every pixel, and clearing cost as much as copying.
+  pixman_image_t* copy = NewImage(width, height, false);
   if (copy == nullptr) return nullptr;
   pixman_image_composite32(PIXMAN_OP_SRC, bitmap->image, nullptr, copy, 0, 0, 0, 0, 0, 0, width, height);
   return ToHandle<HBITMAP>(HandleTable::Instance().Add(std::make_shared<Bitmap>(copy)));

@@ -69,10 +69,11 @@ std::uintptr_t HandleTable::Stock(int index) const {
   return it == stock_.end() ? 0 : it->second;
 }
 
-pixman_image_t* NewImage(int width, int height) {
+pixman_image_t* NewImage(int width, int height, bool cleared) {
   if (width < 1 || height < 1 || width > kMaxDimension || height > kMaxDimension) return nullptr;
   // pixman clears the pixels it allocates: a new bitmap is black.
-  return pixman_image_create_bits(PIXMAN_x8r8g8b8, width, height, nullptr, 0);
+  if (cleared) return pixman_image_create_bits(PIXMAN_x8r8g8b8, width, height, nullptr, 0);
+  return pixman_image_create_bits_no_clear(PIXMAN_x8r8g8b8, width, height, nullptr, 0);
 }
 
 pixman_color_t ToPixmanColor(COLORREF color) {

@@ -168,8 +168,9 @@ H ToHandle(std::uintptr_t value) {
 
 inline std::uintptr_t HandleValue(const void* handle) { return reinterpret_cast<std::uintptr_t>(handle); }
 
-// A new x8r8g8b8 image, black; null for a size outside 1..kMaxDimension or when out of memory.
-pixman_image_t* NewImage(int width, int height);
+// A new x8r8g8b8 image, black unless `cleared` is false (for a caller that writes every pixel
+// at once); null for a size outside 1..kMaxDimension or when out of memory.
+pixman_image_t* NewImage(int width, int height, bool cleared = true);
 
 // The largest width or height of a bitmap or DIB we accept.
 constexpr int kMaxDimension = 16384;

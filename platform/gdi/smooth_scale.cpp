@@ -65,6 +65,31 @@ void ScaleDownScalar(const std::int16_t* top, const std::int16_t* bottom, int we
   }
 }
 
+// Same width: each channel taken whole, as the blend with weights (128, 0) would.
+void CopyAcrossScalar(const std::uint32_t* src, int from, int count, std::int16_t* out) {
+  for (int c = from; c < count; ++c) {
+    for (int ch = 0; ch < 4; ++ch) {
+      out[4 * c + ch] = static_cast<std::int16_t>(128 * (static_cast<int>((src[c] >> (8 * ch)) & 0xFF) - 128));
+    }
+  }
+}
+
+#if defined(__x86_64__)
+__attribute__((target("avx2"))) void CopyAcrossAvx2(const std::uint32_t* src, int count, std::int16_t* out) {
+  const __m256i bias = _mm256_set1_epi8(static_cast<char>(0x80));
+  int c = 0;
+  for (; c + 8 <= count; c += 8) {
+    const __m256i pixels = _mm256_xor_si256(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + c)), bias);
+    const __m256i low = _mm256_cvtepi8_epi16(_mm256_castsi256_si128(pixels));
+    const __m256i high = _mm256_cvtepi8_epi16(_mm256_extracti128_si256(pixels, 1));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 4 * c), _mm256_slli_epi16(low, 7));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 4 * c + 16), _mm256_slli_epi16(high, 7));
+  }
+  _mm256_zeroupper();
+  CopyAcrossScalar(src, c, count, out);
+}
+#endif
+
 #if defined(__x86_64__)
 // Lambdas would not take the target attribute, so the vector steps are functions.
 __attribute__((target("avx2"), always_inline)) inline __m128i LoadPair(const std::uint32_t* src) {
@@ -135,6 +160,16 @@ const std::int16_t* SmoothScaler::ScaledRow(const SourceRow& row, int y, int sou
   rowOf_[slot] = y;
   std::int16_t* out = rows_[slot].data();
   const int count = static_cast<int>(columns_.size());
+  if (sameWidth_) {
+#if defined(__x86_64__)
+    if (path == PixelPath::kAvx2) {
+      CopyAcrossAvx2(src + columns_[0], count, out);
+      return out;
+    }
+#endif
+    CopyAcrossScalar(src + columns_[0], 0, count, out);
+    return out;
+  }
 #if defined(__x86_64__)
   if (path == PixelPath::kAvx2) {
     ScaleAcrossAvx2(src, columns_.data(), weights_.data(), count, out);
@@ -167,6 +202,9 @@ void SmoothScaler::Scale(const SourceRow& row, int sourceWidth, int sourceHeight
     const std::uint64_t pair = static_cast<std::uint64_t>(128 - w) | (static_cast<std::uint64_t>(w) << 8);
     weights_[c] = pair * 0x0001000100010001ull;
   }
+  // The part starts at columns_[0] then, and every weight is (128, 0).
+  sameWidth_ = sourceWidth == destWidth;
+  if (sameWidth_) columns_[0] = partX;
   for (auto& r : rows_) r.resize(4 * width);
   rowOf_[0] = rowOf_[1] = -1;
   nextSlot_ = 0;

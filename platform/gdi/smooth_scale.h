@@ -42,6 +42,7 @@ class SmoothScaler {
   std::vector<std::int16_t> rows_[2];
   int rowOf_[2] = {-1, -1};
   int nextSlot_ = 0;
+  bool sameWidth_ = false;  // rows are only scaled down, not across
   std::vector<std::uint32_t> rowBuffer_;
   std::uint32_t pair_[2] = {0, 0};  // a one-pixel-wide source row, doubled
 };

@@ -76,7 +76,8 @@ class SmoothScale : public testing::TestWithParam<PixelPath> {};
 TEST_P(SmoothScale, StaysWithinTwoLevelsOfTheExactFilter) {
   // Widths around the vector widths, odd ratios, shrinking, one-pixel rows and columns.
   const Case cases[] = {{400, 300, 1280, 960}, {7, 5, 33, 17}, {13, 9, 13, 40}, {50, 40, 17, 9}, {1, 1, 9, 5},
-                        {1, 6, 10, 3},         {6, 1, 3, 10},  {2, 2, 1, 1},   {31, 3, 31, 3},  {64, 48, 65, 47}};
+                        {1, 6, 10, 3},         {6, 1, 3, 10},  {2, 2, 1, 1},   {31, 3, 31, 3},  {64, 48, 65, 47},
+                        {1, 4, 1, 9},          {37, 20, 37, 7}};
   SmoothScaler scaler;
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.sourceWidth << "x" << c.sourceHeight << " to " << c.destWidth << "x"
@@ -110,23 +111,27 @@ TEST_P(SmoothScale, SolidColoursAndSameSizeCopiesAreExact) {
 TEST_P(SmoothScale, APartIsThatPartOfTheWhole) {
   // Drawing clipped to boxes must give the pixels the whole picture has there.
   SmoothScaler scaler;
-  const Picture source = Noise(45, 33, 3);
-  const auto whole = Scale(scaler, source, 101, 77, GetParam());
-  const int parts[][4] = {{0, 0, 101, 1}, {17, 5, 9, 30}, {100, 76, 1, 1}, {3, 40, 98, 37}};
-  for (const auto& part : parts) {
-    const auto out = Scale(scaler, source, 101, 77, GetParam(), part[0], part[1], part[2], part[3]);
-    for (int y = 0; y < part[3]; ++y)
-      for (int x = 0; x < part[2]; ++x)
-        ASSERT_EQ(out[static_cast<std::size_t>(y * part[2] + x)],
-                  whole[static_cast<std::size_t>((part[1] + y) * 101 + part[0] + x)])
-            << part[0] + x << "," << part[1] + y;
+  // Scaled both ways, and only downwards (the same width takes a path of its own).
+  for (const int sourceWidth : {45, 101}) {
+    SCOPED_TRACE(sourceWidth);
+    const Picture source = Noise(sourceWidth, 33, 3);
+    const auto whole = Scale(scaler, source, 101, 77, GetParam());
+    const int parts[][4] = {{0, 0, 101, 1}, {17, 5, 9, 30}, {100, 76, 1, 1}, {3, 40, 98, 37}};
+    for (const auto& part : parts) {
+      const auto out = Scale(scaler, source, 101, 77, GetParam(), part[0], part[1], part[2], part[3]);
+      for (int y = 0; y < part[3]; ++y)
+        for (int x = 0; x < part[2]; ++x)
+          ASSERT_EQ(out[static_cast<std::size_t>(y * part[2] + x)],
+                    whole[static_cast<std::size_t>((part[1] + y) * 101 + part[0] + x)])
+              << part[0] + x << "," << part[1] + y;
+    }
   }
 }
 
 TEST(SmoothScaleInstructionSets, GiveTheSameBytes) {
   if (platform::gdi::BestPixelPath() != PixelPath::kAvx2) GTEST_SKIP() << "no AVX2 here";
   SmoothScaler scaler;
-  const Case cases[] = {{400, 300, 1283, 961}, {1920, 1080, 1280, 960}, {3, 200, 300, 2}};
+  const Case cases[] = {{400, 300, 1283, 961}, {1920, 1080, 1280, 960}, {3, 200, 300, 2}, {1281, 720, 1281, 960}};
   for (const Case& c : cases) {
     const Picture source = Noise(c.sourceWidth, c.sourceHeight, 11);
     EXPECT_EQ(Scale(scaler, source, c.destWidth, c.destHeight, PixelPath::kScalar),
