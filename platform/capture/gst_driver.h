@@ -45,6 +45,8 @@ class GstCaptureDriver final : public CaptureDriver {
   };
 
   std::optional<std::string> Build();
+  // What the capture caps ask for now: the request, or the source's own size at 24 bits.
+  GstCaps* WantedCaps() const;
   void ApplyCaps();
   std::optional<std::string> StartAndWait();
   void DropBusMessages();
