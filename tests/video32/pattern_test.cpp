@@ -1,5 +1,6 @@
-// The control on the built-in moving test pattern (CAPTURE_DRIVERS=test): frames arrive in
-// the requested format and differ from one another.
+// The control on real GStreamer sources: the built-in moving test pattern (CAPTURE_DRIVERS=test)
+// delivers differing frames in the requested format, and a source that ends stops the frames,
+// says so through the error callback, and resumes on its own.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -61,6 +62,43 @@ TEST_F(PatternTest, FramesArriveInTheRequestedFormatAndDiffer) {
   EXPECT_EQ(frames.hdrSize, 40);
   const std::set<std::vector<BYTE>> distinct(frames.seen.begin(), frames.seen.end());
   EXPECT_GT(distinct.size(), 1u) << "every frame was the same";
+  EXPECT_TRUE(TVideoTestAccess::Timer(*video)->Enabled());
+}
+
+struct Timeline {
+  int frames = 0;
+  void Frame(TDateTime, PBITMAPINFOHEADER, int, char*, int) { ++frames; }
+};
+
+TEST_F(PatternTest, ASourceThatEndsStopsTheFramesAndTheyResumeWhenItIsBack) {
+  // Eight frames a run; the driver opens the source again about a second after its end.
+  const std::string source = "videotestsrc is-live=true num-buffers=8";
+  setenv("CAPTURE_DRIVERS", ("gst:" + source).c_str(), 1);
+  video->Connect(1, 0);
+  ASSERT_TRUE(video->Connected());
+  Timeline timeline;
+  video->SetOnVideoFrame(TOnVideoFrame::Of<&Timeline::Frame>(&timeline));
+  auto grabUntil = [&](auto done) {
+    for (int i = 0; i < 400 && !done(); ++i) {
+      TVideoTestAccess::GrabFrame(*video);
+      std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    }
+    return done();
+  };
+  const std::string ended = "GStreamer source '" + source + "' ended";
+  ASSERT_TRUE(grabUntil([&] { return std::string(TVideoTestAccess::ErrorText(*video)) == ended; }))
+      << "the end was not reported; text: " << TVideoTestAccess::ErrorText(*video);
+  const int beforeEnd = timeline.frames;
+  EXPECT_GT(beforeEnd, 0);
+  EXPECT_LE(beforeEnd, 8);
+  // While the source rests, grabs raise no event.
+  for (int i = 0; i < 8; ++i) {
+    TVideoTestAccess::GrabFrame(*video);
+    std::this_thread::sleep_for(std::chrono::milliseconds(25));
+  }
+  EXPECT_EQ(timeline.frames, beforeEnd);
+  ASSERT_TRUE(grabUntil([&] { return timeline.frames > beforeEnd; })) << "frames did not resume";
+  EXPECT_STREQ(TVideoTestAccess::ErrorText(*video), "");  // cleared once frames come again
   EXPECT_TRUE(TVideoTestAccess::Timer(*video)->Enabled());
 }
 
