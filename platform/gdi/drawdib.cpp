@@ -1,5 +1,6 @@
 // DrawDib: a rectangle of a DIB drawn, scaled smoothly, into a device context.
 #include <cstdint>
+#include <new>
 
 #include "platform/gdi/dib.h"
 #include "platform/gdi/draw_target.h"
@@ -35,7 +36,11 @@ BOOL DrawDibDraw(HDRAWDIB hdd, HDC hdc, int xDst, int yDst, int dxDst, int dyDst
     return FALSE;
   }
   DrawTarget target(*dc);
-  DrawDibPixelsSmooth(target, *format, lpBits, PixelRect{xSrc, ySrc, dxSrc, dySrc},
-                      RECT{xDst, yDst, xDst + dxDst, yDst + dyDst}, context->scaler);
+  try {
+    DrawDibPixelsSmooth(target, *format, lpBits, PixelRect{xSrc, ySrc, dxSrc, dySrc},
+                        RECT{xDst, yDst, xDst + dxDst, yDst + dyDst}, context->scaler);
+  } catch (const std::bad_alloc&) {
+    return FALSE;  // the scaler's row buffers: a failed drawing, as any other
+  }
   return TRUE;
 }
