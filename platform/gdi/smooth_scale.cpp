@@ -202,7 +202,7 @@ void SmoothScaler::Scale(const SourceRow& row, int sourceWidth, int sourceHeight
     const std::uint64_t pair = static_cast<std::uint64_t>(128 - w) | (static_cast<std::uint64_t>(w) << 8);
     weights_[c] = pair * 0x0001000100010001ull;
   }
-  // The part starts at columns_[0] then, and every weight is (128, 0).
+  // Same width: every weight is (128, 0), and column c of the part is source pixel partX + c.
   sameWidth_ = sourceWidth == destWidth;
   if (sameWidth_) columns_[0] = partX;
   for (auto& r : rows_) r.resize(4 * width);
@@ -212,7 +212,7 @@ void SmoothScaler::Scale(const SourceRow& row, int sourceWidth, int sourceHeight
   auto* out = reinterpret_cast<std::uint8_t*>(dst);
   for (int j = 0; j < partHeight; ++j, out += dstStride) {
     const RowPair rows = RowsFor(partY + j, sourceHeight, destHeight);
-    // Rows only move down, so the row kept longest is the one to replace.
+    // Two scaled rows are kept; a missing one replaces the row this destination row does not use.
     const std::int16_t* top = nullptr;
     const std::int16_t* bottom = nullptr;
     for (int s = 0; s < 2; ++s) {
