@@ -47,40 +47,38 @@ cpu_seconds() {
   awk -v t="$TICKS" '{ sub(/^.*\) /, ""); printf "%.2f", ($12 + $13) / t }' "/proc/$1/stat"
 }
 
-# The seconds from $1 (ns since the epoch) until the screen's centre shows a picture.
-first_frame_after() { "$FIRST_FRAME" "$1" 320 240 10; }
+# Runs a program on its own Xvfb for SECONDS_TO_RUN seconds, its output into $1, and ends it
+# with signal $2; the program is the rest of the arguments. Sets FIRST (seconds from the start
+# until the screen's centre shows a picture), CPU (its CPU seconds) and EXIT (its exit code).
+run_measured() {
+  local out=$1 signal=$2 start
+  shift 2
+  start_xvfb
+  start=$(date +%s%N)
+  "$@" > "$out" 2>&1 &
+  PROGRAM_PID=$!
+  FIRST=$("$FIRST_FRAME" "$start" 320 240 10)
+  sleep "$(echo "scale=3; $start / 1000000000 + $SECONDS_TO_RUN - $(now)" | bc | sed 's/^-.*/0/')"
+  CPU=$(cpu_seconds "$PROGRAM_PID")
+  kill -"$signal" "$PROGRAM_PID"
+  wait "$PROGRAM_PID"
+  EXIT=$?
+  PROGRAM_PID=""
+  stop_xvfb
+}
 
-# The viewer.
-start_xvfb
-START=$(date +%s%N)
-VIEWER_STATS=1 CAPTURE_DRIVERS="gst:$SOURCE" "$VIEWER" /s 0 0 640 480 30 2> "$WORK/viewer.err" &
-PROGRAM_PID=$!
-VIEWER_FIRST=$(first_frame_after "$START")
-sleep "$(echo "scale=3; $START / 1000000000 + $SECONDS_TO_RUN - $(now)" | bc | sed 's/^-.*/0/')"
-VIEWER_CPU=$(cpu_seconds "$PROGRAM_PID")
-kill -TERM "$PROGRAM_PID"
-wait "$PROGRAM_PID"
-VIEWER_EXIT=$?
-PROGRAM_PID=""
+# The viewer, counting the frames it shows.
+run_measured "$WORK/viewer.err" TERM env VIEWER_STATS=1 CAPTURE_DRIVERS="gst:$SOURCE" "$VIEWER" /s 0 0 640 480 30
+VIEWER_FIRST=$FIRST VIEWER_CPU=$CPU VIEWER_EXIT=$EXIT
 VIEWER_FRAMES=$(grep -o 'frames shown: [0-9]*' "$WORK/viewer.err" | tail -n1 | grep -o '[0-9]*$')
-stop_xvfb
 
 # gst-launch-1.0 with the same source. An identity element just before the sink reports every
 # buffer it passes on (-v prints each report), which counts the frames handed to ximagesink.
-start_xvfb
-START=$(date +%s%N)
-gst-launch-1.0 -v $SOURCE ! clockoverlay 'time-format=%d-%B-%Y  %H:%M' ! videoconvert ! videoscale \
-  ! video/x-raw,width=640,height=480 ! identity name=shown silent=false ! ximagesink sync=false \
-  > "$WORK/gst.out" 2>&1 &
-PROGRAM_PID=$!
-GST_FIRST=$(first_frame_after "$START")
-sleep "$(echo "scale=3; $START / 1000000000 + $SECONDS_TO_RUN - $(now)" | bc | sed 's/^-.*/0/')"
-GST_CPU=$(cpu_seconds "$PROGRAM_PID")
-kill -INT "$PROGRAM_PID"
-wait "$PROGRAM_PID"
-PROGRAM_PID=""
+run_measured "$WORK/gst.out" INT gst-launch-1.0 -v $SOURCE ! clockoverlay 'time-format=%d-%B-%Y  %H:%M' \
+  ! videoconvert ! videoscale ! video/x-raw,width=640,height=480 ! identity name=shown silent=false \
+  ! ximagesink sync=false
+GST_FIRST=$FIRST GST_CPU=$CPU
 GST_FRAMES=$(grep -c 'shown: last-message = chain' "$WORK/gst.out")
-stop_xvfb
 
 VIEWER_FRAMES=${VIEWER_FRAMES:-0}
 GST_FRAMES=${GST_FRAMES:-0}

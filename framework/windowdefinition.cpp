@@ -35,17 +35,7 @@ TRegistry& Registry() {
 
 template <class T, class Base, typename Fill>
 void Add(TRegistry& Registry, const char* Name, Fill&& FillTable) {
-  auto info = std::make_unique<TClassInfo>(std::type_index(typeid(T)));
-  info->Name = Name;
-  info->BaseType = std::is_same_v<T, Base> ? nullptr : &typeid(Base);
-  info->IsInstance = [](const TObject* Object) { return dynamic_cast<const T*>(Object) != nullptr; };
-  if constexpr (std::is_base_of_v<TComponent, T> && std::is_constructible_v<T, TComponent*> &&
-                !std::is_abstract_v<T>) {
-    info->Create = [](TComponent* Owner) -> TComponent* { return new T(Owner); };
-  }
-  TPublished<T> table(*info);
-  FillTable(table);
-  Registry.Classes.push_back(std::move(info));
+  Registry.Classes.push_back(MakeClassInfo<T, Base>(Name, std::forward<Fill>(FillTable)));
 }
 
 TFontStyles ToFontStyles(const TDefinitionValue& Value) {

@@ -232,24 +232,31 @@ class TPublished {
   TClassInfo& FInfo;
 };
 
-// Registers T (derived from Base, which must be registered too) under Name. Component classes
-// with a public T(TComponent*) constructor can be created by a definition.
+// The class information of T (derived from Base; a root class names itself as Base), with the
+// published table that FillTable writes. Component classes with a public T(TComponent*)
+// constructor can be created by a definition.
+template <class T, class Base, typename Fill>
+std::unique_ptr<TClassInfo> MakeClassInfo(const char* Name, Fill&& FillTable) {
+  auto info = std::make_unique<TClassInfo>(std::type_index(typeid(T)));
+  info->Name = Name;
+  info->BaseType = std::is_same_v<T, Base> ? nullptr : &typeid(Base);
+  info->IsInstance = [](const TObject* Object) { return dynamic_cast<const T*>(Object) != nullptr; };
+  if constexpr (std::is_base_of_v<TComponent, T> && std::is_constructible_v<T, TComponent*> &&
+                !std::is_abstract_v<T>) {
+    info->Create = [](TComponent* Owner) -> TComponent* { return new T(Owner); };
+  }
+  TPublished<T> table(*info);
+  FillTable(table);
+  return info;
+}
+
+// Registers T (derived from Base, which must be registered too) under Name.
 template <class T, class Base>
 class TRegisterClass {
  public:
   template <typename Fill>
   TRegisterClass(const char* Name, Fill&& FillTable) {
-    auto info = std::make_unique<TClassInfo>(std::type_index(typeid(T)));
-    info->Name = Name;
-    info->BaseType = &typeid(Base);
-    info->IsInstance = [](const TObject* Object) { return dynamic_cast<const T*>(Object) != nullptr; };
-    if constexpr (std::is_base_of_v<TComponent, T> && std::is_constructible_v<T, TComponent*> &&
-                  !std::is_abstract_v<T>) {
-      info->Create = [](TComponent* Owner) -> TComponent* { return new T(Owner); };
-    }
-    TPublished<T> table(*info);
-    FillTable(table);
-    RegisterClassInfo(std::move(info));
+    RegisterClassInfo(MakeClassInfo<T, Base>(Name, std::forward<Fill>(FillTable)));
   }
 };
 

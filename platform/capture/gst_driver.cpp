@@ -210,16 +210,15 @@ std::optional<DriverError> GstCaptureDriver::SetFormat(std::span<const BYTE> req
   GstCaps* caps = WantedCaps();
   GstObjectPtr<GstPad> pad(gst_element_get_static_pad(caps_.get(), "sink"));
   GstCaps* possible = gst_pad_peer_query_caps(pad.get(), caps);
+  gst_caps_unref(caps);
   const bool deliverable = possible != nullptr && !gst_caps_is_empty(possible);
   if (possible != nullptr) gst_caps_unref(possible);
   if (!deliverable) {
-    gst_caps_unref(caps);
     requested_ = previous;
     return DriverError{kErrorFormatRefused, "Video format " + SizeText(wanted) + " refused by " + source_.Label() +
                                                 ": the source cannot be converted to it"};
   }
-  g_object_set(caps_.get(), "caps", caps, nullptr);
-  gst_caps_unref(caps);
+  ApplyCaps();
   SetLayout(wanted);
   return std::nullopt;
 }

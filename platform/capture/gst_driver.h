@@ -23,7 +23,7 @@ namespace platform::capture {
 
 class GstCaptureDriver final : public CaptureDriver {
  public:
-  // How long Connect and SetFormat wait for the source's first frame.
+  // How long Connect waits for the source's first frame.
   static constexpr std::chrono::milliseconds kStartTimeout{5000};
   // How long a failed or ended source rests before it is opened again.
   static constexpr std::chrono::milliseconds kReopenDelay{1000};

@@ -4,6 +4,7 @@
 // watchdog that ends a test process whose loop hangs instead of letting it wait for ever.
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "framework/application.h"
+#include "framework/graphics.h"
 #include "platform/window/window_testing.h"
 #include "platform/winuser.h"
 #include "tests/e2e/harness.h"
@@ -78,6 +80,13 @@ inline bool RunLoopUntil(const std::function<bool()>& Done, std::chrono::millise
 
 // Runs the loop for a while, for tests that check that nothing happens.
 inline void RunLoopFor(std::chrono::milliseconds Time) { RunLoopUntil([] { return false; }, Time); }
+
+// A colour as a window surface holds it (x8r8g8b8).
+inline std::uint32_t SurfaceColour(TColor Color) {
+  const COLORREF c = ColorToRGB(Color);
+  return (static_cast<std::uint32_t>(GetRValue(c)) << 16) | (static_cast<std::uint32_t>(GetGValue(c)) << 8) |
+         GetBValue(c);
+}
 
 // Every window and timer gone, the queue empty: a fresh window system for the next test.
 inline void ResetWindowSystem() { platform::window_testing::Reset(); }

@@ -18,13 +18,6 @@ namespace {
 
 using namespace components_test;
 
-// x8r8g8b8, as the window surface holds it.
-std::uint32_t SurfaceColour(TColor Color) {
-  const COLORREF c = ColorToRGB(Color);
-  return (static_cast<std::uint32_t>(GetRValue(c)) << 16) | (static_cast<std::uint32_t>(GetGValue(c)) << 8) |
-         GetBValue(c);
-}
-
 std::uint32_t PixelOf(TForm* Form, int X, int Y) {
   pixman_image_t* surface = platform::window_testing::ClientSurface(Form->Handle());
   if (surface == nullptr) return 0xDEADBEEF;

@@ -18,12 +18,6 @@ namespace {
 
 using namespace components_test;
 
-std::uint32_t SurfaceColour(TColor Color) {
-  const COLORREF c = ColorToRGB(Color);
-  return (static_cast<std::uint32_t>(GetRValue(c)) << 16) | (static_cast<std::uint32_t>(GetGValue(c)) << 8) |
-         GetBValue(c);
-}
-
 // A bitmap whose left half is `Left` and right half `Right`.
 void FillHalves(TBitmap* Bitmap, int Width, int Height, TColor Left, TColor Right) {
   Bitmap->SetWidth(Width);

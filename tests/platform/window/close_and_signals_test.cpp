@@ -15,6 +15,15 @@ using namespace window_test;
 
 namespace {
 
+// What SDL makes of the window manager's close request for `window`.
+void PushWindowManagerClose(HWND window) {
+  SDL_Event close{};
+  close.type = SDL_WINDOWEVENT;
+  close.window.event = SDL_WINDOWEVENT_CLOSE;
+  close.window.windowID = SDL_GetWindowID(platform::SdlWindowOf(window));
+  SDL_PushEvent(&close);
+}
+
 class CloseTest : public WindowTest {};
 
 TEST_F(CloseTest, AltF4ClosesTheTopLevelWindow) {
@@ -44,11 +53,7 @@ TEST_F(CloseTest, AWindowThatHandlesWmCloseDecidesItself) {
     return std::nullopt;
   });
   ShowWindow(window, SW_SHOW);
-  SDL_Event close{};
-  close.type = SDL_WINDOWEVENT;
-  close.window.event = SDL_WINDOWEVENT_CLOSE;
-  close.window.windowID = SDL_GetWindowID(platform::SdlWindowOf(window));
-  SDL_PushEvent(&close);
+  PushWindowManagerClose(window);
   ASSERT_TRUE(PumpUntil([&] { return !LogOf(WM_CLOSE, window).empty(); }));
   EXPECT_TRUE(IsWindow(window));
 }
@@ -56,11 +61,7 @@ TEST_F(CloseTest, AWindowThatHandlesWmCloseDecidesItself) {
 TEST_F(CloseTest, TheWindowManagersCloseComesThroughTheLoop) {
   HWND window = MakeTopLevel("WmClose", 0, 0, 100, 100);
   ShowWindow(window, SW_SHOW);
-  SDL_Event close{};
-  close.type = SDL_WINDOWEVENT;
-  close.window.event = SDL_WINDOWEVENT_CLOSE;
-  close.window.windowID = SDL_GetWindowID(platform::SdlWindowOf(window));
-  SDL_PushEvent(&close);
+  PushWindowManagerClose(window);
   MSG msg{};
   bool seen = false;
   while (!seen && GetMessageA(&msg, nullptr, 0, 0) > 0) {
@@ -75,11 +76,7 @@ TEST_F(CloseTest, ADisabledWindowIsNotClosed) {
   HWND window = MakeTopLevel("DisabledClose", 0, 0, 100, 100);
   ShowWindow(window, SW_SHOW);
   EnableWindow(window, FALSE);
-  SDL_Event close{};
-  close.type = SDL_WINDOWEVENT;
-  close.window.event = SDL_WINDOWEVENT_CLOSE;
-  close.window.windowID = SDL_GetWindowID(platform::SdlWindowOf(window));
-  SDL_PushEvent(&close);
+  PushWindowManagerClose(window);
   PumpUntil([] { return false; }, std::chrono::milliseconds(100));
   EXPECT_TRUE(LogOf(WM_CLOSE, window).empty());
   EXPECT_TRUE(IsWindow(window));
